@@ -1,0 +1,120 @@
+#include "synth/synthesis.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "fit/component_file.h"
+#include "run/file_slots.h"
+#include "run/numeric_reader.h"
+#include "run/read_diagnostics.h"
+
+namespace wavetrak {
+namespace {
+
+// Points are synthesized a chunk at a time, in parallel, and then written in order.
+constexpr int chunk_points = 8192;
+constexpr int chunk_parts = 64;
+
+bool close_input(RunState& state, int slot) {
+    bool failed = report_read_error(state.diagnostics, state.slots[slot].file, state.slots[slot].name);
+    close_slot(state, slot);
+    return !failed;
+}
+
+}  // namespace
+
+int read_and_echo_components(RunState& state, std::FILE* component_file, const char* file_name) {
+    int count = read_components(component_file, state.components);
+    for (int q = 1; q <= count; ++q) {
+        const Component& c = state.components[q];
+        std::fprintf(state.transcript, "\n amp=%10.4f   freq=%10.3f   phase=%10.3f", c.amp,
+                     c.omega / state.two_pi, c.phase);
+    }
+    report_read_stop(state.diagnostics, component_file, file_name, count, "components");
+    return count;
+}
+
+int read_reference(RunState& state, std::FILE* reference_file, const char* file_name) {
+    int j = 1;
+    int result = 0;
+    for (;;) {
+        // Cleared first, so a last line holding only a time gives the value 0.0.
+        state.time[j] = 0.0;
+        state.reference[j] = 0.0;
+        double* const point[] = {&state.time[j], &state.reference[j]};
+        result = read_numbers(reference_file, point);
+        if (result == 0 || result == end_of_input) break;
+        ++j;
+        if (j == point_slots) break;
+    }
+    if (std::ferror(reference_file)) return j - 1;
+    if (j == point_slots) {
+        report_capacity(state.diagnostics, reference_file, file_name, max_points, "points");
+    } else if (result == 0) {
+        report_read_stop(state.diagnostics, reference_file, file_name, j - 1, "points");
+    }
+    return j - 1;
+}
+
+void synthesize_points(RunState& state, WorkerPool& pool, int n_components, int n_points,
+                       std::FILE* error_file, std::FILE* synth_file) {
+    std::array<double, chunk_points> synthesized{};
+    for (int chunk_start = 1; chunk_start <= n_points; chunk_start += chunk_points) {
+        int chunk_end = std::min(n_points, chunk_start + chunk_points - 1);
+        int chunk_size = chunk_end - chunk_start + 1;
+        int part_size = (chunk_size + chunk_parts - 1) / chunk_parts;
+        auto job = [&](int part) {
+            int first = chunk_start + part * part_size;
+            int last = std::min(chunk_end, first + part_size - 1);
+            for (int k = first; k <= last; ++k) {
+                double s = 0.0;
+                for (int q = 1; q <= n_components; ++q) {
+                    const Component& c = state.components[q];
+                    double term = std::sin(c.omega * state.time[k] - c.phase) * c.amp;
+                    s = s + term;
+                    state.reference[k] = state.reference[k] - term;
+                }
+                synthesized[k - chunk_start] = s;
+            }
+        };
+        pool.run((chunk_size + part_size - 1) / part_size, job);
+
+        for (int k = chunk_start; k <= chunk_end; ++k) {
+            std::fprintf(error_file, "\n %14.7e \t %14.7e", state.time[k], state.reference[k]);
+            std::fprintf(synth_file, "\n %14.7e \t %14.7e", state.time[k],
+                         synthesized[k - chunk_start]);
+        }
+    }
+}
+
+bool synthesize(RunState& state, WorkerPool& pool) {
+    set_slot_name(state, 0, "b.out");
+    set_slot_name(state, 1, "a.in");
+    set_slot_name(state, 2, "error.out");
+    set_slot_name(state, 3, "synth.out");
+    std::fputs("\n\n", state.transcript);
+    if (!open_slots(state, 4, false)) return false;
+    std::fputs("\n", state.transcript);
+
+    int n_components = read_and_echo_components(state, state.slots[0].file, state.slots[0].name);
+    if (!close_input(state, 0)) return false;
+    int n_points = read_reference(state, state.slots[1].file, state.slots[1].name);
+    if (!close_input(state, 1)) return false;
+
+    synthesize_points(state, pool, n_components, n_points, state.slots[2].file,
+                      state.slots[3].file);
+    bool error_written = close_output_slot(state, 2);
+    bool synth_written = close_output_slot(state, 3);
+    if (!error_written || !synth_written) return false;
+
+    std::fputs("\n\n Output Files \n", state.transcript);
+    std::fputs("\n  Best trial function: synth.out", state.transcript);
+    std::fputs("\n  Error file:          error.out", state.transcript);
+    std::fputs("\n\n Please call the output files into your own plotting program. \n",
+               state.transcript);
+    std::fputs("\n Press any key to exit.\n\n", state.transcript);
+    return true;
+}
+
+}  // namespace wavetrak
