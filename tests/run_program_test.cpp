@@ -305,3 +305,67 @@ TEST(Run, GoldenSmallRun) {
 
 }  // namespace
 }  // namespace wavetrak
+
+namespace wavetrak {
+namespace {
+
+// Failures that a run must not report as success: a write that fails (an output linked to
+// /dev/full) and a read that fails before the end of its file (a directory in place of "b.in").
+TEST(Run, FailedReadsAndWritesEndTheRunWithStatusOne) {
+    struct IoFailure {
+        std::string name;
+        std::string full_output;  // linked to /dev/full
+        bool time_history_is_directory;
+        std::string message;
+    };
+    const IoFailure cases[] = {
+        {"component file on a full disk", "b.out", false, "b_wavetrak: error writing b.out: No space left on device\n"},
+        {"error file on a full disk", "error.out", false, "b_wavetrak: error writing error.out: No space left on device\n"},
+        {"synthesis file on a full disk", "synth.out", false, "b_wavetrak: error writing synth.out: No space left on device\n"},
+        {"time history is a directory", "", true, "b_wavetrak: error reading b.in: Is a directory\n"},
+    };
+    for (const IoFailure& c : cases) {
+        SCOPED_TRACE(c.name);
+        testing::TempDir dir;
+        dir.write("wavetrak.in", "30\n1\n12 2\n");
+        dir.write("a.in", signal_text(300, 400));
+        if (c.time_history_is_directory) {
+            std::filesystem::create_directory(dir.path() / "b.in");
+        } else {
+            dir.write("b.in", signal_text(300, 400));
+        }
+        if (!c.full_output.empty()) std::filesystem::create_symlink("/dev/full", dir.path() / c.full_output);
+        auto result = testing::run_program(dir);
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err, c.message);
+        EXPECT_EQ(result.out.find("Output Files"), std::string::npos);
+    }
+}
+
+TEST(Run, ACleanRunPrintsNothingOnStandardError) {
+    testing::TempDir dir;
+    dir.write("wavetrak.in", "30\n2\n12 2\n31 3\n");
+    dir.write("b.in", signal_text(300, 400));
+    dir.write("a.in", signal_text(30, 100));
+    auto result = testing::run_program(dir);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "");
+}
+
+TEST(Run, StoppedReadsAreDiagnosedOnStandardErrorOnly) {
+    testing::TempDir dir;
+    dir.write("wavetrak.in", "30\n1\n12 2\n");
+    dir.write("b.in", "0 1\n0.01 2\n0.02 3,5\n0.03 4\n");
+    dir.write("a.in", "t v\n");
+    auto result = testing::run_program(dir);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err,
+              "b_wavetrak: b.in: line 3, column 7: reading stopped at \",5\", which is not a number; "
+              "3 points kept\n"
+              "b_wavetrak: a.in: line 1, column 1: reading stopped at \"t v\", which is not a number; "
+              "0 points kept\n");
+    EXPECT_EQ(result.out.find("b_wavetrak:"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace wavetrak
