@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -13,10 +14,15 @@
 namespace wavetrak {
 namespace {
 
-// Trials are drawn and evaluated in batches of one per thread, ahead of their acceptance test.
-// First-stage trials do not depend on `best`; a second-stage trial does, so those that follow an
-// acceptance in their batch are evaluated again. Small batches keep the early-stop bound fresh.
+// Trials are drawn ahead and evaluated in batches, then put through the acceptance test in
+// trial order. First-stage trials do not depend on `best`, so several per thread are evaluated
+// at once. A second-stage trial does, so only one per thread is evaluated ahead, and those that
+// follow an acceptance in their batch are evaluated again around the new `best`.
 constexpr int batch_capacity = 64;
+constexpr int first_stage_trials_per_thread = 8;
+
+// Points per piece when the residual update is spread over the threads.
+constexpr int update_piece = 4096;
 
 struct TrialSlot {
     std::int64_t index = 0;
@@ -70,7 +76,8 @@ public:
         // A 64-bit counter: a trial count near the 32-bit limit ends the loop normally.
         std::int64_t trial_index = 1;
         while (trial_index <= s.n_trials) {
-            int depth = std::min(pool_.size(), batch_capacity);
+            int per_thread = trial_index > refine_after_ ? 1 : first_stage_trials_per_thread;
+            int depth = std::min(pool_.size() * per_thread, batch_capacity);
             int count = 0;
             for (; count < depth && trial_index <= s.n_trials; ++count) {
                 draw_trial(batch_[count], trial_index);
@@ -118,23 +125,41 @@ private:
         return trial;
     }
 
-    double evaluate(const Component& trial, double bound) const {
+    template <class Bound>
+    double evaluate(const Component& trial, Bound&& bound) const {
         const RunState& s = state_;
         if (!shortcuts_) {
-            return trial_error(s.time.data(), s.amplitude.data(), s.n_points, trial,
-                               std::numeric_limits<double>::quiet_NaN());
+            // Comparisons with a NaN are false: the sum never stops early.
+            auto never = [] { return std::numeric_limits<double>::quiet_NaN(); };
+            return trial_error(s.time.data(), s.amplitude.data(), s.n_points, trial, never);
         }
         if (trial.amp == 0.0 && arguments_finite(reach_, trial)) return residual_norm_;
         return trial_error(s.time.data(), s.amplitude.data(), s.n_points, trial, bound);
     }
 
-    // Evaluates batch_[first..count) in parallel against the current best error.
+    // Evaluates batch_[first..count) on the pool. Each trial stops early against the best error
+    // before the batch or, tighter, against any result of an earlier trial of the batch that is
+    // already in: whether that trial was accepted or not, `best_error` at this trial can be no
+    // larger. (A second-stage result that an acceptance before it makes void only feeds trials
+    // that are void too and evaluated again.)
     void evaluate_from(int first, int count) {
-        double bound = best_error_;
-        auto job = [&](int k) {
-            TrialSlot& slot = batch_[first + k];
+        const double start_bound = best_error_;
+        for (int k = first; k < count; ++k) {
+            published_[k].store(std::numeric_limits<double>::infinity(), std::memory_order_relaxed);
+        }
+        auto job = [&](int offset) {
+            const int k = first + offset;
+            TrialSlot& slot = batch_[k];
             slot.trial = make_trial(slot);
+            auto bound = [&] {
+                double tightest = start_bound;
+                for (int j = first; j < k; ++j) {
+                    tightest = std::min(tightest, published_[j].load(std::memory_order_relaxed));
+                }
+                return tightest;
+            };
             slot.error = evaluate(slot.trial, bound);
+            published_[k].store(slot.error, std::memory_order_relaxed);
         };
         pool_.run(count - first, job);
     }
@@ -173,17 +198,21 @@ private:
                      slot.error, slot.trial.amp, slot.trial.omega / s.two_pi, slot.trial.phase);
     }
 
+    // The new residual is worked out point by point on the pool; its sums then run in index
+    // order on this thread.
     void update_residual() {
         RunState& s = state_;
-        const Component& best = s.best;
-        double sum = 0.0;
-        double sum_of_squares = 0.0;
-        for (int i = 1; i <= s.n_points; ++i) {
-            s.amplitude[i] = s.amplitude[i] - std::sin(s.time[i] * best.omega - best.phase) * best.amp;
-            sum += s.amplitude[i];
-            sum_of_squares += square(s.amplitude[i]);
-        }
-        Statistics stats = statistics_from_sums(sum, sum_of_squares, s.n_points);
+        const Component best = s.best;
+        const int n = s.n_points;
+        auto job = [&](int piece) {
+            int first = 1 + piece * update_piece;
+            int last = std::min(n, first + update_piece - 1);
+            for (int i = first; i <= last; ++i) {
+                s.amplitude[i] = s.amplitude[i] - std::sin(s.time[i] * best.omega - best.phase) * best.amp;
+            }
+        };
+        pool_.run((n + update_piece - 1) / update_piece, job);
+        Statistics stats = residual_statistics(s.amplitude.data(), n);
         std::fprintf(s.transcript, "\n %12.4g %12.4g", stats.ave, stats.sd);
     }
 
@@ -196,6 +225,7 @@ private:
     TimeReach reach_{};
     std::int32_t refine_after_ = 0;
     std::array<TrialSlot, batch_capacity> batch_{};
+    std::array<std::atomic<double>, batch_capacity> published_{};
 };
 
 }  // namespace

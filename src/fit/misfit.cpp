@@ -1,6 +1,5 @@
 #include "fit/misfit.h"
 
-#include <algorithm>
 #include <cmath>
 
 namespace wavetrak {
@@ -23,20 +22,6 @@ Statistics residual_statistics(const double* values, int n) {
         sum_of_squares += square(values[i]);
     }
     return statistics_from_sums(sum, sum_of_squares, n);
-}
-
-double trial_error(const double* time, const double* amplitude, int n, const Component& trial,
-                   double bound) {
-    double sum = 0.0;
-    int i = 1;
-    while (i <= n) {
-        int block_end = std::min(n, i + stop_check_interval - 1);
-        for (; i <= block_end; ++i) {
-            sum += square(amplitude[i] - std::sin(time[i] * trial.omega - trial.phase) * trial.amp);
-        }
-        if (i <= n && std::sqrt(sum) >= bound) break;
-    }
-    return std::sqrt(sum);
 }
 
 }  // namespace wavetrak

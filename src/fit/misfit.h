@@ -1,5 +1,8 @@
 #pragma once
 
+#include <algorithm>
+#include <cmath>
+
 #include "run/run_state.h"
 
 namespace wavetrak {
@@ -22,9 +25,23 @@ Statistics residual_statistics(const double* values, int n);
 inline constexpr int stop_check_interval = 256;
 
 // Root of the summed squared misfit of `trial` against amplitude[1..n] at time[1..n], in
-// index order. The partial sums only grow, so once the root of one reaches `bound` the trial
-// cannot beat it: the sum stops there and that partial root (>= bound) is returned.
+// index order. The partial sums only grow (each term is a square, and adding a non-negative
+// number never lowers a rounded sum), so once the root of one reaches the bound the trial cannot
+// beat it: the sum stops there and that partial root, at least the bound, is returned.
+// `bound()` is asked again at every check, so it may tighten while the sum runs.
+template <class Bound>
 double trial_error(const double* time, const double* amplitude, int n, const Component& trial,
-                   double bound);
+                   Bound&& bound) {
+    double sum = 0.0;
+    int i = 1;
+    while (i <= n) {
+        int block_end = std::min(n, i + stop_check_interval - 1);
+        for (; i <= block_end; ++i) {
+            sum += square(amplitude[i] - std::sin(time[i] * trial.omega - trial.phase) * trial.amp);
+        }
+        if (i <= n && std::sqrt(sum) >= bound()) break;
+    }
+    return std::sqrt(sum);
+}
 
 }  // namespace wavetrak

@@ -1,5 +1,6 @@
 #include "run/numeric_reader.h"
 
+#include <charconv>
 #include <cstdlib>
 #include <limits>
 #include <string>
@@ -29,6 +30,8 @@ public:
         ++size_;
     }
 
+    std::size_t size() const { return size_; }
+
     const char* c_str() {
         if (long_text_.empty()) {
             short_text_[size_] = '\0';
@@ -52,8 +55,11 @@ int skip_space(std::FILE* file) {
 }
 
 // Puts back the one character looked at past the number, so the next read sees it first.
+// White space is the exception: every read skips it first, so taking it now changes nothing
+// that a later read or the end of a read loop can see, and it spares the stream's lock that
+// ungetc takes (the usual case, after each number of a file).
 Scan stop_at(std::FILE* file, int c, Scan outcome) {
-    if (c != EOF) ungetc(c, file);
+    if (c != EOF && !is_space(c)) ungetc(c, file);
     if (outcome == Scan::failed && c == EOF) return Scan::failed_at_end;
     return outcome;
 }
@@ -119,6 +125,19 @@ Scan scan_integer(std::FILE* file, std::int32_t& value) {
     return stop_at(file, c, Scan::number);
 }
 
+// Converts text already checked against the syntax. from_chars rounds correctly and is fast;
+// for a value beyond the double range it stores nothing, and strtod then gives the signed
+// infinity or the zero.
+double convert(NumberText& text) {
+    const char* begin = text.c_str();
+    const char* end = begin + text.size();
+    const char* digits = *begin == '+' ? begin + 1 : begin;
+    double value = 0.0;
+    auto result = std::from_chars(digits, end, value);
+    if (result.ec == std::errc{} && result.ptr == end) return value;
+    return std::strtod(begin, nullptr);
+}
+
 int failed_result(Scan outcome, int converted) {
     return converted == 0 && outcome == Scan::failed_at_end ? end_of_input : converted;
 }
@@ -137,9 +156,7 @@ int read_numbers(std::FILE* file, std::span<double* const> targets) {
         text.clear();
         Scan outcome = scan_real(file, text);
         if (outcome != Scan::number) return failed_result(outcome, converted);
-        // The text has been checked against the syntax, so strtod sees only digits, sign,
-        // point and exponent; it rounds correctly and gives a signed infinity on overflow.
-        *target = std::strtod(text.c_str(), nullptr);
+        *target = convert(text);
         ++converted;
     }
     return converted;

@@ -16,7 +16,8 @@ inline constexpr int end_of_input = -1;
 // least one digit, then - only after a digit - an optional exponent (e or E, optional sign,
 // digits). An exponent mark with no digits is consumed and ignored. An integer is a sign and
 // digits only; one beyond the 32-bit range saturates. The character after a number is left
-// unread. A converted number is stored at once; a target whose number fails keeps its value.
+// unread, unless it is white space (which the next read would skip). A converted number is
+// stored at once; a target whose number fails keeps its value.
 //
 // Returns the count of numbers converted, or end_of_input when the first number fails at the
 // end of the file.

@@ -3,18 +3,20 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <vector>
 
 #include "fit/component_file.h"
 #include "run/file_slots.h"
 #include "run/numeric_reader.h"
 #include "run/read_diagnostics.h"
+#include "synth/record_format.h"
 
 namespace wavetrak {
 namespace {
 
-// Points are synthesized a chunk at a time, in parallel, and then written in order.
-constexpr int chunk_points = 8192;
-constexpr int chunk_parts = 64;
+// Points are synthesized and formatted a chunk at a time, in parallel, then written in order.
+constexpr int chunk_points = 16384;
+constexpr int chunk_parts = 32;
 
 bool close_input(RunState& state, int slot) {
     bool failed = report_read_error(state.diagnostics, state.slots[slot].file, state.slots[slot].name);
@@ -59,14 +61,23 @@ int read_reference(RunState& state, std::FILE* reference_file, const char* file_
 
 void synthesize_points(RunState& state, WorkerPool& pool, int n_components, int n_points,
                        std::FILE* error_file, std::FILE* synth_file) {
-    std::array<double, chunk_points> synthesized{};
+    // Each piece of a chunk is summed and formatted on the pool into its own stretch of the
+    // buffers; the stretches are then written in point order.
+    std::vector<char> error_text(static_cast<std::size_t>(chunk_points) * max_record_length);
+    std::vector<char> synth_text(error_text.size());
+    std::array<std::size_t, chunk_parts> error_length{};
+    std::array<std::size_t, chunk_parts> synth_length{};
     for (int chunk_start = 1; chunk_start <= n_points; chunk_start += chunk_points) {
         int chunk_end = std::min(n_points, chunk_start + chunk_points - 1);
         int chunk_size = chunk_end - chunk_start + 1;
         int part_size = (chunk_size + chunk_parts - 1) / chunk_parts;
+        int parts = (chunk_size + part_size - 1) / part_size;
         auto job = [&](int part) {
             int first = chunk_start + part * part_size;
             int last = std::min(chunk_end, first + part_size - 1);
+            std::size_t offset = static_cast<std::size_t>(part) * part_size * max_record_length;
+            char* error_out = error_text.data() + offset;
+            char* synth_out = synth_text.data() + offset;
             for (int k = first; k <= last; ++k) {
                 double s = 0.0;
                 for (int q = 1; q <= n_components; ++q) {
@@ -75,15 +86,21 @@ void synthesize_points(RunState& state, WorkerPool& pool, int n_components, int 
                     s = s + term;
                     state.reference[k] = state.reference[k] - term;
                 }
-                synthesized[k - chunk_start] = s;
+                error_out += format_record(error_out, state.time[k], state.reference[k]);
+                synth_out += format_record(synth_out, state.time[k], s);
             }
+            error_length[part] = static_cast<std::size_t>(error_out - (error_text.data() + offset));
+            synth_length[part] = static_cast<std::size_t>(synth_out - (synth_text.data() + offset));
         };
-        pool.run((chunk_size + part_size - 1) / part_size, job);
+        pool.run(parts, job);
 
-        for (int k = chunk_start; k <= chunk_end; ++k) {
-            std::fprintf(error_file, "\n %14.7e \t %14.7e", state.time[k], state.reference[k]);
-            std::fprintf(synth_file, "\n %14.7e \t %14.7e", state.time[k],
-                         synthesized[k - chunk_start]);
+        for (int part = 0; part < parts; ++part) {
+            std::size_t offset = static_cast<std::size_t>(part) * part_size * max_record_length;
+            std::fwrite(error_text.data() + offset, 1, error_length[part], error_file);
+        }
+        for (int part = 0; part < parts; ++part) {
+            std::size_t offset = static_cast<std::size_t>(part) * part_size * max_record_length;
+            std::fwrite(synth_text.data() + offset, 1, synth_length[part], synth_file);
         }
     }
 }
