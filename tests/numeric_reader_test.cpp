@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <random>
 #include <limits>
 #include <string>
 #include <vector>
@@ -160,6 +162,48 @@ TEST(ReadNumbers, HandlesVeryLongNumbersExactly) {
     EXPECT_EQ(values[2], 12.5);
     EXPECT_EQ(values[3], 1e-3);
     std::fclose(file);
+}
+
+}  // namespace
+}  // namespace wavetrak
+
+namespace wavetrak {
+namespace {
+
+// Every text that fits the syntax converts as the C library's strtod converts it.
+TEST(ReadNumbers, ConvertsLikeStrtodOnRandomTexts) {
+    std::mt19937 engine(11);
+    auto digits = [&](int most) {
+        std::string text;
+        int count = static_cast<int>(engine() % (most + 1));
+        for (int i = 0; i < count; ++i) text += static_cast<char>('0' + engine() % 10);
+        return text;
+    };
+    for (int i = 0; i < 50000; ++i) {
+        std::string text;
+        if (engine() % 3 == 0) text += engine() % 2 ? '-' : '+';
+        std::string whole = digits(25);
+        std::string fraction;
+        if (engine() % 2) {
+            fraction.push_back('.');
+            fraction.append(digits(25));
+        }
+        if (whole.empty() && fraction.size() < 2) whole.push_back('7');
+        text.append(whole).append(fraction);
+        if (engine() % 2) {
+            text.push_back(engine() % 2 ? 'e' : 'E');
+            if (engine() % 2) text.push_back('-');
+            text.push_back('1');
+            text.append(digits(2));
+        }
+        std::FILE* file = testing::input_file(text);
+        double value = 0;
+        double* const target[] = {&value};
+        ASSERT_EQ(read_numbers(file, target), 1) << text;
+        double expected = std::strtod(text.c_str(), nullptr);
+        ASSERT_EQ(std::memcmp(&value, &expected, sizeof value), 0) << text;
+        std::fclose(file);
+    }
 }
 
 }  // namespace
