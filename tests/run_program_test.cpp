@@ -1,5 +1,6 @@
 // End-to-end runs of the built program, each in a fresh temporary directory.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <cmath>
 #include <cstdio>
@@ -365,6 +366,58 @@ TEST(Run, StoppedReadsAreDiagnosedOnStandardErrorOnly) {
               "b_wavetrak: a.in: line 1, column 1: reading stopped at \"t v\", which is not a number; "
               "0 points kept\n");
     EXPECT_EQ(result.out.find("b_wavetrak:"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace wavetrak
+
+namespace wavetrak {
+namespace {
+
+TEST(Run, ATranscriptThatCannotBeWrittenFailsTheRun) {
+    testing::TempDir dir;
+    dir.write("wavetrak.in", "30\n1\n12 2\n");
+    dir.write("b.in", signal_text(100, 400));
+    dir.write("a.in", signal_text(10, 400));
+    std::string command = "cd '" + dir.path().string() + "' && '" WAVETRAK_BINARY "' > /dev/full 2> err.txt";
+    int raw = std::system(command.c_str());
+    EXPECT_TRUE(WIFEXITED(raw));
+    EXPECT_EQ(WEXITSTATUS(raw), 1);
+    EXPECT_NE(dir.read("err.txt").find("error writing the transcript"), std::string::npos);
+}
+
+// Hostile bytes: a line of megabytes, a number of 100,000 digits, bytes above 127, NUL and 26.
+TEST(Run, HostileInputIsReadSafely) {
+    struct HostileCase {
+        std::string name;
+        std::string time_history;
+        std::string points_line;
+        std::string diagnostic;
+    };
+    std::string long_number = "1" + std::string(100000, '0');
+    const HostileCase cases[] = {
+        {"a line of megabytes", "0 1\n1 2\n" + std::string(3 << 20, 'x') + "\n", "points = 2",
+         "line 3, column 1: reading stopped at \"xxxxxxxxxxxxxxxxxxxxxxxx...\""},
+        {"a number of 100,000 digits", "0 " + long_number + "\n1 2\n", "points = 2", ""},
+        {"bytes above 127", "0 1\n1 2\xc3\xa9\n", "points = 2", "reading stopped at \"\\xC3\\xA9\""},
+        {"NUL", std::string("0 1\n1 2\n\0\n", 9), "points = 2", "reading stopped at \"\\x00\""},
+        {"byte 26", "0 1\n1 2\n\x1a", "points = 2", "reading stopped at \"\\x1A\""},
+    };
+    for (const HostileCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        testing::TempDir dir;
+        dir.write("wavetrak.in", "10\n1\n12 2\n");
+        dir.write("b.in", c.time_history);
+        dir.write("a.in", "0 1\n");
+        auto result = testing::run_program(dir);
+        EXPECT_EQ(result.status, 0);
+        EXPECT_NE(result.out.find(c.points_line), std::string::npos);
+        if (c.diagnostic.empty()) {
+            EXPECT_EQ(result.err, "");
+        } else {
+            EXPECT_NE(result.err.find(c.diagnostic), std::string::npos) << result.err;
+        }
+    }
 }
 
 }  // namespace

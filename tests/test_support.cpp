@@ -5,7 +5,6 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <regex>
 #include <sstream>
 #include <stdexcept>
 
@@ -88,8 +87,20 @@ ProgramResult run_program(const TempDir& dir) {
 }
 
 std::string mask_elapsed(std::string transcript) {
-    static const std::regex elapsed("elapsed time = +[^ ]+ sec");
-    return std::regex_replace(transcript, elapsed, "elapsed time = # sec");
+    const std::string label = "elapsed time = ";
+    std::string masked;
+    std::size_t copied = 0;
+    for (std::size_t at = transcript.find(label); at != std::string::npos;
+         at = transcript.find(label, at + 1)) {
+        std::size_t value = transcript.find_first_not_of(' ', at + label.size());
+        std::size_t end = value == std::string::npos ? value : transcript.find(' ', value);
+        if (end == std::string::npos) break;
+        masked.append(transcript, copied, at + label.size() - copied);
+        masked.push_back('#');
+        copied = end;
+    }
+    masked.append(transcript, copied, std::string::npos);
+    return masked;
 }
 
 }  // namespace wavetrak::testing

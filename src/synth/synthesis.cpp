@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <vector>
+#include <memory>
 
 #include "fit/component_file.h"
 #include "run/file_slots.h"
@@ -63,8 +63,12 @@ void synthesize_points(RunState& state, WorkerPool& pool, int n_components, int 
                        std::FILE* error_file, std::FILE* synth_file) {
     // Each piece of a chunk is summed and formatted on the pool into its own stretch of the
     // buffers; the stretches are then written in point order.
-    std::vector<char> error_text(static_cast<std::size_t>(chunk_points) * max_record_length);
-    std::vector<char> synth_text(error_text.size());
+    const std::size_t buffer_size =
+        static_cast<std::size_t>(std::min(n_points, chunk_points)) * max_record_length;
+    std::unique_ptr<char[]> error_buffer(new char[buffer_size]);
+    std::unique_ptr<char[]> synth_buffer(new char[buffer_size]);
+    char* const error_text = error_buffer.get();
+    char* const synth_text = synth_buffer.get();
     std::array<std::size_t, chunk_parts> error_length{};
     std::array<std::size_t, chunk_parts> synth_length{};
     for (int chunk_start = 1; chunk_start <= n_points; chunk_start += chunk_points) {
@@ -76,8 +80,8 @@ void synthesize_points(RunState& state, WorkerPool& pool, int n_components, int 
             int first = chunk_start + part * part_size;
             int last = std::min(chunk_end, first + part_size - 1);
             std::size_t offset = static_cast<std::size_t>(part) * part_size * max_record_length;
-            char* error_out = error_text.data() + offset;
-            char* synth_out = synth_text.data() + offset;
+            char* error_out = error_text + offset;
+            char* synth_out = synth_text + offset;
             for (int k = first; k <= last; ++k) {
                 double s = 0.0;
                 for (int q = 1; q <= n_components; ++q) {
@@ -89,18 +93,18 @@ void synthesize_points(RunState& state, WorkerPool& pool, int n_components, int 
                 error_out += format_record(error_out, state.time[k], state.reference[k]);
                 synth_out += format_record(synth_out, state.time[k], s);
             }
-            error_length[part] = static_cast<std::size_t>(error_out - (error_text.data() + offset));
-            synth_length[part] = static_cast<std::size_t>(synth_out - (synth_text.data() + offset));
+            error_length[part] = static_cast<std::size_t>(error_out - (error_text + offset));
+            synth_length[part] = static_cast<std::size_t>(synth_out - (synth_text + offset));
         };
         pool.run(parts, job);
 
         for (int part = 0; part < parts; ++part) {
             std::size_t offset = static_cast<std::size_t>(part) * part_size * max_record_length;
-            std::fwrite(error_text.data() + offset, 1, error_length[part], error_file);
+            std::fwrite(error_text + offset, 1, error_length[part], error_file);
         }
         for (int part = 0; part < parts; ++part) {
             std::size_t offset = static_cast<std::size_t>(part) * part_size * max_record_length;
-            std::fwrite(synth_text.data() + offset, 1, synth_length[part], synth_file);
+            std::fwrite(synth_text + offset, 1, synth_length[part], synth_file);
         }
     }
 }
