@@ -2,7 +2,8 @@
 // samples per second, tones switched on and off in bursts with noise, 5 bands of 300 trials,
 // 2 of them holding no tone. Prints the times and the ratios the project aims for.
 //
-//   cmake -S . -B build -DWAVETRAK_BENCH=ON && cmake --build build -j2 && build/bench/wavetrak_bench
+//   cmake -S . -B build -DWAVETRAK_BENCH=ON && cmake --build build -j2 &&
+//   build/bench/wavetrak_bench
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -138,7 +139,8 @@ long peak_memory_kib_of_program() {
 }  // namespace
 
 int main() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "wavetrak-bench-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "wavetrak-bench-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) return 1;
     std::filesystem::path dir = pattern;
     write_inputs(dir);
@@ -146,8 +148,9 @@ int main() {
     std::FILE* sink = std::fopen("/dev/null", "w");
     int cores = default_thread_count();
 
-    std::printf("b_wavetrak benchmark: %d points at %.0f samples/s, 5 bands x 300 trials, %d cores\n",
-                n_points, rate, cores);
+    std::printf(
+        "b_wavetrak benchmark: %d points at %.0f samples/s, 5 bands x 300 trials, %d cores\n",
+        n_points, rate, cores);
     double plain = time_search(1, false, sink);
     std::printf("  search, every trial over every point, 1 thread : %8.3f s\n", plain);
     double plain_all = time_search(cores, false, sink);
@@ -157,18 +160,24 @@ int main() {
     double all = time_search(cores, true, sink);
     std::printf("  search with shortcuts, %d threads               : %8.3f s\n", cores, all);
     WholeRun run = time_whole_run(cores, sink);
-    std::printf("  whole run, %d threads                           : %8.3f s (reading b.in %.3f s, synthesis with its files %.3f s)\n",
-                cores, run.total, run.reading, run.synthesis);
+    std::printf(
+        "  whole run, %d threads                           : %8.3f s (reading b.in %.3f s, "
+        "synthesis with its files %.3f s)\n",
+        cores, run.total, run.reading, run.synthesis);
     long peak_kib = peak_memory_kib_of_program();
-    std::printf("  peak memory of the program on these files       : %8.1f MB\n", peak_kib / 1024.0);
+    std::printf("  peak memory of the program on these files       : %8.1f MB\n",
+                peak_kib / 1024.0);
 
     std::printf("\nratios (target in brackets)\n");
-    std::printf("  plain search / shortcuts on %d threads : %5.2f  (at least 3)\n", cores, plain / all);
-    std::printf("  shortcuts: 1 thread / %d threads       : %5.2f  (at least 1.8 on 2 cores)\n", cores, one / all);
+    std::printf("  plain search / shortcuts on %d threads : %5.2f  (at least 3)\n", cores,
+                plain / all);
+    std::printf("  shortcuts: 1 thread / %d threads       : %5.2f  (at least 1.8 on 2 cores)\n",
+                cores, one / all);
     std::printf("  plain search / shortcuts on 1 thread  : %5.2f\n", plain / one);
     std::printf("  reading and writing share of the run  : %5.2f %% (under 2 %%)\n",
                 100.0 * (run.reading + run.synthesis) / run.total);
-    std::printf("  peak memory                           : %5.1f MB (under 16 MB)\n", peak_kib / 1024.0);
+    std::printf("  peak memory                           : %5.1f MB (under 16 MB)\n",
+                peak_kib / 1024.0);
 
     std::fclose(sink);
     std::filesystem::current_path("/");

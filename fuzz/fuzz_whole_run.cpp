@@ -7,10 +7,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <cstring>
-#include <type_traits>
+#include <filesystem>
 #include <string>
+#include <type_traits>
 
 #include "fit/worker_pool.h"
 #include "run/run_sequence.h"

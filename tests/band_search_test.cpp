@@ -37,8 +37,11 @@ struct SearchFixture {
     int trial_lines() {
         std::string text = t.transcript();
         int lines = 0;
-        for (std::size_t at = text.find("\n "); at != std::string::npos; at = text.find("\n ", at + 1)) {
-            if (text.size() > at + 8 && text[at + 8] == ' ' && text[at + 7] >= '0' && text[at + 7] <= '9') ++lines;
+        for (std::size_t at = text.find("\n "); at != std::string::npos;
+             at = text.find("\n ", at + 1)) {
+            if (text.size() > at + 8 && text[at + 8] == ' ' && text[at + 7] >= '0' &&
+                text[at + 7] <= '9')
+                ++lines;
         }
         return lines;
     }
@@ -141,7 +144,8 @@ TEST(FitBand, ResidualAndBestCarryIntoTheNextCase) {
     fit_band(*f.t.state, pool);
     EXPECT_EQ(f.t.state->best.amp, first.amp);
     for (int i = 1; i <= 200; ++i) {
-        double expected = residual[i - 1] - std::sin(f.t.state->time[i] * first.omega - first.phase) * first.amp;
+        double expected =
+            residual[i - 1] - std::sin(f.t.state->time[i] * first.omega - first.phase) * first.amp;
         ASSERT_EQ(f.t.state->amplitude[i], expected) << "point " << i;
     }
     std::string records = f.components();
@@ -186,13 +190,19 @@ std::vector<SearchInput> search_inputs() {
     for (int i = 0; i < 3000; ++i) {
         double t = i / 1000.0;
         double noise = std::sin(i * 12.9898) * 0.05;
-        mixed.push_back(1.5 * std::sin(2 * M_PI * 12 * t - 0.4) + 0.6 * std::sin(2 * M_PI * 47 * t - 2) + noise);
+        mixed.push_back(1.5 * std::sin(2 * M_PI * 12 * t - 0.4) +
+                        0.6 * std::sin(2 * M_PI * 47 * t - 2) + noise);
         mixed_times.push_back(t);
     }
     std::vector<double> with_inf_time = mixed_times;
     with_inf_time[1500] = std::numeric_limits<double>::infinity();
     return {
-        {"two tones, an empty band", mixed, mixed_times, {{12, 2}, {47, 3}, {80, 5}, {12, 1}}, 300, 1},
+        {"two tones, an empty band",
+         mixed,
+         mixed_times,
+         {{12, 2}, {47, 3}, {80, 5}, {12, 1}},
+         300,
+         1},
         {"dr 4", mixed, mixed_times, {{12, 2}, {47, 3}}, 300, 4},
         {"one trial", mixed, mixed_times, {{12, 2}, {47, 3}}, 1, 1},
         {"two trials", mixed, mixed_times, {{12, 2}, {47, 3}}, 2, 1},
@@ -234,13 +244,15 @@ TEST(FitBand, MatchesThePlainSearchForAnyThreadsAndShortcuts) {
         SearchOutcome expected = run_search(input, 1, false, true);
         for (int threads : {1, 2, 3, 8}) {
             for (bool shortcuts : {false, true}) {
-                SCOPED_TRACE(std::to_string(threads) + " threads, shortcuts " + (shortcuts ? "on" : "off"));
+                SCOPED_TRACE(std::to_string(threads) + " threads, shortcuts " +
+                             (shortcuts ? "on" : "off"));
                 SearchOutcome got = run_search(input, threads, shortcuts, false);
                 EXPECT_EQ(got.transcript, expected.transcript);
                 EXPECT_EQ(got.components, expected.components);
                 ASSERT_EQ(got.residual.size(), expected.residual.size());
                 EXPECT_EQ(std::memcmp(got.residual.data(), expected.residual.data(),
-                                      got.residual.size() * sizeof(double)), 0);
+                                      got.residual.size() * sizeof(double)),
+                          0);
             }
         }
     }

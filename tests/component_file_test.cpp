@@ -21,9 +21,12 @@ TEST(ComponentFile, WritesTheLeadingFieldAndRecords) {
     write_component(file, {0.0, 1234567.891, -1e-5});
     EXPECT_EQ(contents(file),
               "0"
-              "\n" + std::string(12, ' ') + "1.5" + std::string(7, ' ') + "75.39822" +
-                  std::string(11, ' ') + "0.25"
-              "\n" + std::string(14, ' ') + "0" + std::string(8, ' ') + "1234568" +
+              "\n" +
+                  std::string(12, ' ') + "1.5" + std::string(7, ' ') + "75.39822" +
+                  std::string(11, ' ') +
+                  "0.25"
+                  "\n" +
+                  std::string(14, ' ') + "0" + std::string(8, ' ') + "1234568" +
                   std::string(9, ' ') + "-1e-05");
     std::fclose(file);
 }
@@ -51,10 +54,10 @@ TEST(ComponentFile, ReadsRecordsWhereverTheLinesBreak) {
         {"", 0, {}},
         {"0\n 1 2 3\n 4 5 6", 2, {4, 5, 6}},
         {"0 1 2\n3 4\n5 6", 2, {4, 5, 6}},
-        {"0\n 1 2 3\n 4", 2, {4, 0, 0}},      // a short last record counts; its gaps are 0.0
+        {"0\n 1 2 3\n 4", 2, {4, 0, 0}},  // a short last record counts; its gaps are 0.0
         {"0\n 1 2 3\n 4 5", 2, {4, 5, 0}},
         {"0\r\n 1 2 3\r\n", 1, {1, 2, 3}},
-        {"x\n 1 2 3", 0, {}},                 // the leading field stops everything when it is text
+        {"x\n 1 2 3", 0, {}},  // the leading field stops everything when it is text
         {"0\n 1 2 3\n nan 5 6", 1, {1, 2, 3}},
     };
     for (const ReadCase& c : cases) {

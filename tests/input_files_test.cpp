@@ -64,7 +64,8 @@ TEST(ReadParameters, ReadsCountsAndBands) {
         std::string newlines(static_cast<std::size_t>(std::max(c.n_cases, 0)), '\n');
         EXPECT_EQ(t.transcript(),
                   "\n\n Enter the number of trials per frequency. \n"
-                  "\n\n Enter the number of frequencies. \n" + newlines);
+                  "\n\n Enter the number of frequencies. \n" +
+                      newlines);
     }
 }
 
@@ -98,9 +99,15 @@ const std::vector<HistoryCase> history_cases = {
     {"crlf", "0 1\r\n0.1 2\r\n0.2 3\r\n", {{0, 1}, {0.1, 2}, {0.2, 3}}, ""},
     {"spread over lines", "0 1 0.1\n2\n\n0.2\n 3", {{0, 1}, {0.1, 2}, {0.2, 3}}, ""},
     {"last line a time only", "0 1\n0.1 2\n0.2\n", {{0, 1}, {0.1, 2}, {0.2, 0}}, ""},
-    {"header of words", "time amplitude\n0 1\n", {}, "line 1, column 1: reading stopped at \"time amplitude\""},
+    {"header of words",
+     "time amplitude\n0 1\n",
+     {},
+     "line 1, column 1: reading stopped at \"time amplitude\""},
     {"header starting with a number", "2 columns\n0 1\n", {{2, 0}}, "line 1, column 3"},
-    {"stray text", "0 1\n0.1 2;\n0.2 3\n", {{0, 1}, {0.1, 2}}, "line 2, column 6: reading stopped at \";\", which is not a number; 2 points kept"},
+    {"stray text",
+     "0 1\n0.1 2;\n0.2 3\n",
+     {{0, 1}, {0.1, 2}},
+     "line 2, column 6: reading stopped at \";\", which is not a number; 2 points kept"},
     {"decimal comma", "0 1,5\n", {{0, 1}}, "\",5\""},
     {"empty", "", {}, ""},
 };
@@ -171,9 +178,9 @@ TEST(TrialStep, IsLimitedBeforeConversion) {
         int dr;
     };
     const StepCase cases[] = {
-        {800, 10, 5},     {800, 100, 1},  {800, 1, 10},   {110.4, 1, 6},   {32, 1, 2},
-        {31.9, 1, 1},     {160, 1, 10},   {175, 1, 10},   {800, 0, 1},     {-800, 10, 1},
-        {-inf, 10, 1},    {nan, 10, 1},   {1e300, 1e-300, 1}, {1e20, 1, 10}, {800, -5, 1},
+        {800, 10, 5},  {800, 100, 1}, {800, 1, 10},       {110.4, 1, 6}, {32, 1, 2},
+        {31.9, 1, 1},  {160, 1, 10},  {175, 1, 10},       {800, 0, 1},   {-800, 10, 1},
+        {-inf, 10, 1}, {nan, 10, 1},  {1e300, 1e-300, 1}, {1e20, 1, 10}, {800, -5, 1},
     };
     for (const StepCase& c : cases) {
         EXPECT_EQ(trial_step(c.sample_rate, c.f_max), c.dr)

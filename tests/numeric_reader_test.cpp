@@ -4,8 +4,8 @@
 
 #include <cmath>
 #include <cstring>
-#include <random>
 #include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -34,7 +34,8 @@ struct ReaderCase {
 
 std::string rest_of(std::FILE* file) {
     std::string rest;
-    for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) rest.push_back(static_cast<char>(c));
+    for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file))
+        rest.push_back(static_cast<char>(c));
     return rest;
 }
 
@@ -69,9 +70,32 @@ const std::vector<ReaderCase> reader_cases = {
     {"0x10", Kind::real, 2, 1, {0, untouched}, "x10"},
     {"1d5", Kind::real, 2, 1, {1, untouched}, "d5"},
     {"inf nan", Kind::real, 2, 0, {untouched, untouched}, "inf nan"},
-    {"1\x1a" "2", Kind::real, 2, 1, {1, untouched}, "\x1a" "2"},
-    {"1\xc2\xa0" "2", Kind::real, 2, 1, {1, untouched}, "\xc2\xa0" "2"},
-    {std::string("1\0" "2", 3), Kind::real, 2, 1, {1, untouched}, std::string("\0" "2", 2)},
+    {"1\x1a"
+     "2",
+     Kind::real,
+     2,
+     1,
+     {1, untouched},
+     "\x1a"
+     "2"},
+    {"1\xc2\xa0"
+     "2",
+     Kind::real,
+     2,
+     1,
+     {1, untouched},
+     "\xc2\xa0"
+     "2"},
+    {std::string("1\0"
+                 "2",
+                 3),
+     Kind::real,
+     2,
+     1,
+     {1, untouched},
+     std::string("\0"
+                 "2",
+                 2)},
     // Out of the double range.
     {"1e999 -1e999", Kind::real, 2, 2, {inf, -inf}, ""},
     {"1e-999 5e-324", Kind::real, 2, 2, {0, 5e-324}, ""},
@@ -108,7 +132,8 @@ TEST(ReadNumbers, FollowsTheNumberSyntax) {
             result = read_numbers(file, std::span<double* const>(targets));
         }
         EXPECT_EQ(result, c.result);
-        for (std::size_t i = 0; i < values.size(); ++i) EXPECT_EQ(values[i], c.values[i]) << "target " << i;
+        for (std::size_t i = 0; i < values.size(); ++i)
+            EXPECT_EQ(values[i], c.values[i]) << "target " << i;
         EXPECT_EQ(rest_of(file), c.unread);
         std::fclose(file);
     }

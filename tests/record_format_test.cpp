@@ -25,10 +25,23 @@ std::string fast_record(double time, double value) {
 
 TEST(FormatRecord, MatchesPrintfOnSpecialValues) {
     constexpr double inf = std::numeric_limits<double>::infinity();
-    const double values[] = {0.0, -0.0, inf, -inf, std::nan(""), -std::nan(""),
-                             std::numeric_limits<double>::denorm_min(), std::numeric_limits<double>::max(),
-                             -std::numeric_limits<double>::max(), 1e100, -1e-100, 0.5, 9.99999995e-5,
-                             9.999999949999999e-5, 123456785.0, 1.00000005, 2.5e-8};
+    const double values[] = {0.0,
+                             -0.0,
+                             inf,
+                             -inf,
+                             std::nan(""),
+                             -std::nan(""),
+                             std::numeric_limits<double>::denorm_min(),
+                             std::numeric_limits<double>::max(),
+                             -std::numeric_limits<double>::max(),
+                             1e100,
+                             -1e-100,
+                             0.5,
+                             9.99999995e-5,
+                             9.999999949999999e-5,
+                             123456785.0,
+                             1.00000005,
+                             2.5e-8};
     for (double a : values) {
         for (double b : values) EXPECT_EQ(fast_record(a, b), printf_record(a, b)) << a << " " << b;
     }
@@ -40,7 +53,8 @@ TEST(FormatRecord, MatchesPrintfOnRandomDoubles) {
         double a = 0;
         std::uint64_t bits = engine();
         std::memcpy(&a, &bits, sizeof a);
-        double b = std::ldexp(static_cast<double>(engine() >> 11), static_cast<int>(engine() % 80) - 93);
+        double b =
+            std::ldexp(static_cast<double>(engine() >> 11), static_cast<int>(engine() % 80) - 93);
         ASSERT_EQ(fast_record(a, b), printf_record(a, b)) << i;
     }
 }

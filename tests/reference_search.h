@@ -57,7 +57,8 @@ inline void reference_fit_band(RunState& s, std::FILE* out, std::FILE* component
         }
     }
     for (int i = 1; i <= s.n_points; ++i) {
-        s.amplitude[i] = s.amplitude[i] - std::sin(s.time[i] * s.best.omega - s.best.phase) * s.best.amp;
+        s.amplitude[i] =
+            s.amplitude[i] - std::sin(s.time[i] * s.best.omega - s.best.phase) * s.best.amp;
     }
     stats(ave, sd);
     std::fprintf(out, "\n %12.4g %12.4g", ave, sd);

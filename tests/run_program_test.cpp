@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -96,7 +97,9 @@ TEST(Run, StepOneTranscriptWithNoCases) {
                               "\n\n Enter the number of frequencies. \n"
                               "\n number of input file points = 5"
                               "\n sample rate =        800  dr= 1 \n"
-                              "\n\n" "\n" + closing);
+                              "\n\n"
+                              "\n" +
+                              closing);
     EXPECT_EQ(dir.read("b.out"), "0");
     EXPECT_EQ(dir.read("error.out"), "");
     EXPECT_EQ(dir.read("synth.out"), "");
@@ -113,7 +116,8 @@ TEST(Run, EachCasePrintsItsHeadingAndElapsedTime) {
     EXPECT_NE(out.find("\n number of input file points = 100\n sample rate =        400  dr= 1 \n"
                        "\n frequency case 1 \n ave="),
               std::string::npos);
-    EXPECT_NE(out.find("\n\n elapsed time = # sec\n\n\n frequency case 2 \n ave="), std::string::npos);
+    EXPECT_NE(out.find("\n\n elapsed time = # sec\n\n\n frequency case 2 \n ave="),
+              std::string::npos);
     EXPECT_NE(out.find("\n\n elapsed time = # sec\n\n\n\n\n\n amp="), std::string::npos);
 }
 
@@ -127,16 +131,31 @@ struct OpenFailure {
 
 TEST(Run, AFileThatCannotBeOpenedEndsTheRunWithStatusOne) {
     const OpenFailure cases[] = {
-        {"no parameter file", {"wavetrak.in"}, "", banner + "\n\n\n Failed to open file: wavetrak.in \n",
+        {"no parameter file",
+         {"wavetrak.in"},
+         "",
+         banner + "\n\n\n Failed to open file: wavetrak.in \n",
          {"b.out", "error.out", "synth.out"}},
-        {"no time history", {"b.in"}, "",
+        {"no time history",
+         {"b.in"},
+         "",
          banner + "\n\n File: wavetrak.in opened. \n\n Failed to open file: b.in \n",
          {"b.out", "error.out", "synth.out"}},
-        {"component file not writable", {}, "b.out",
-         " File: b.in opened. \n\n Failed to open file: b.out \n", {"error.out", "synth.out"}},
-        {"no reference", {"a.in"}, "", "\n\n\n Failed to open file: a.in \n",
+        {"component file not writable",
+         {},
+         "b.out",
+         " File: b.in opened. \n\n Failed to open file: b.out \n",
          {"error.out", "synth.out"}},
-        {"synthesis file not writable", {}, "synth.out", "\n\n\n Failed to open file: synth.out \n", {}},
+        {"no reference",
+         {"a.in"},
+         "",
+         "\n\n\n Failed to open file: a.in \n",
+         {"error.out", "synth.out"}},
+        {"synthesis file not writable",
+         {},
+         "synth.out",
+         "\n\n\n Failed to open file: synth.out \n",
+         {}},
     };
     for (const OpenFailure& c : cases) {
         SCOPED_TRACE(c.name);
@@ -144,7 +163,9 @@ TEST(Run, AFileThatCannotBeOpenedEndsTheRunWithStatusOne) {
         for (const char* input : {"wavetrak.in", "b.in", "a.in"}) {
             bool missing = false;
             for (const std::string& m : c.missing) missing = missing || m == input;
-            if (!missing) dir.write(input, std::string(input) == "wavetrak.in" ? "20\n1\n12 2\n" : signal_text(50, 400));
+            if (!missing)
+                dir.write(input, std::string(input) == "wavetrak.in" ? "20\n1\n12 2\n"
+                                                                     : signal_text(50, 400));
         }
         for (const char* output : {"b.out", "error.out", "synth.out"}) {
             if (c.directory == output) {
@@ -247,7 +268,8 @@ TEST(Run, ReferenceFileEdgeCases) {
     const ReferenceCase cases[] = {
         {"header of words", "time value\n0 1\n", ""},
         {"numeric header", "2 columns\n0 1\n", "\n  2.0000000e+00 \t  0.0000000e+00"},
-        {"last line a time only", "0 1\n0.5\n", "\n  0.0000000e+00 \t  1.0000000e+00\n  5.0000000e-01 \t  0.0000000e+00"},
+        {"last line a time only", "0 1\n0.5\n",
+         "\n  0.0000000e+00 \t  1.0000000e+00\n  5.0000000e-01 \t  0.0000000e+00"},
     };
     for (const ReferenceCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -278,7 +300,8 @@ TEST(Run, CarriageReturnsReadLikePlainLineEnds) {
         dir.write("a.in", variant == 0 ? plain : crlf);
         auto result = run_program(dir);
         EXPECT_EQ(result.status, 0);
-        outputs[variant] = mask_elapsed(result.out) + dir.read("b.out") + dir.read("error.out") + dir.read("synth.out");
+        outputs[variant] = mask_elapsed(result.out) + dir.read("b.out") + dir.read("error.out") +
+                           dir.read("synth.out");
     }
     EXPECT_EQ(outputs[0], outputs[1]);
 }
@@ -286,7 +309,8 @@ TEST(Run, CarriageReturnsReadLikePlainLineEnds) {
 // A small complete run whose every byte is fixed: the transcript (elapsed seconds masked) and
 // the three files. Regenerate the files in tests/golden only on purpose.
 TEST(Run, GoldenSmallRun) {
-    const std::filesystem::path golden = std::filesystem::path(WAVETRAK_SOURCE_DIR) / "tests" / "golden";
+    const std::filesystem::path golden =
+        std::filesystem::path(WAVETRAK_SOURCE_DIR) / "tests" / "golden";
     auto golden_file = [&](const std::string& name) {
         std::ifstream in(golden / name, std::ios::binary);
         std::ostringstream text;
@@ -320,10 +344,14 @@ TEST(Run, FailedReadsAndWritesEndTheRunWithStatusOne) {
         std::string message;
     };
     const IoFailure cases[] = {
-        {"component file on a full disk", "b.out", false, "b_wavetrak: error writing b.out: No space left on device\n"},
-        {"error file on a full disk", "error.out", false, "b_wavetrak: error writing error.out: No space left on device\n"},
-        {"synthesis file on a full disk", "synth.out", false, "b_wavetrak: error writing synth.out: No space left on device\n"},
-        {"time history is a directory", "", true, "b_wavetrak: error reading b.in: Is a directory\n"},
+        {"component file on a full disk", "b.out", false,
+         "b_wavetrak: error writing b.out: No space left on device\n"},
+        {"error file on a full disk", "error.out", false,
+         "b_wavetrak: error writing error.out: No space left on device\n"},
+        {"synthesis file on a full disk", "synth.out", false,
+         "b_wavetrak: error writing synth.out: No space left on device\n"},
+        {"time history is a directory", "", true,
+         "b_wavetrak: error reading b.in: Is a directory\n"},
     };
     for (const IoFailure& c : cases) {
         SCOPED_TRACE(c.name);
@@ -335,7 +363,8 @@ TEST(Run, FailedReadsAndWritesEndTheRunWithStatusOne) {
         } else {
             dir.write("b.in", signal_text(300, 400));
         }
-        if (!c.full_output.empty()) std::filesystem::create_symlink("/dev/full", dir.path() / c.full_output);
+        if (!c.full_output.empty())
+            std::filesystem::create_symlink("/dev/full", dir.path() / c.full_output);
         auto result = testing::run_program(dir);
         EXPECT_EQ(result.status, 1);
         EXPECT_EQ(result.err, c.message);
@@ -360,11 +389,12 @@ TEST(Run, StoppedReadsAreDiagnosedOnStandardErrorOnly) {
     dir.write("a.in", "t v\n");
     auto result = testing::run_program(dir);
     EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.err,
-              "b_wavetrak: b.in: line 3, column 7: reading stopped at \",5\", which is not a number; "
-              "3 points kept\n"
-              "b_wavetrak: a.in: line 1, column 1: reading stopped at \"t v\", which is not a number; "
-              "0 points kept\n");
+    EXPECT_EQ(
+        result.err,
+        "b_wavetrak: b.in: line 3, column 7: reading stopped at \",5\", which is not a number; "
+        "3 points kept\n"
+        "b_wavetrak: a.in: line 1, column 1: reading stopped at \"t v\", which is not a number; "
+        "0 points kept\n");
     EXPECT_EQ(result.out.find("b_wavetrak:"), std::string::npos);
 }
 
@@ -379,7 +409,8 @@ TEST(Run, ATranscriptThatCannotBeWrittenFailsTheRun) {
     dir.write("wavetrak.in", "30\n1\n12 2\n");
     dir.write("b.in", signal_text(100, 400));
     dir.write("a.in", signal_text(10, 400));
-    std::string command = "cd '" + dir.path().string() + "' && '" WAVETRAK_BINARY "' > /dev/full 2> err.txt";
+    std::string command =
+        "cd '" + dir.path().string() + "' && '" WAVETRAK_BINARY "' > /dev/full 2> err.txt";
     int raw = std::system(command.c_str());
     EXPECT_TRUE(WIFEXITED(raw));
     EXPECT_EQ(WEXITSTATUS(raw), 1);
@@ -399,7 +430,8 @@ TEST(Run, HostileInputIsReadSafely) {
         {"a line of megabytes", "0 1\n1 2\n" + std::string(3 << 20, 'x') + "\n", "points = 2",
          "line 3, column 1: reading stopped at \"xxxxxxxxxxxxxxxxxxxxxxxx...\""},
         {"a number of 100,000 digits", "0 " + long_number + "\n1 2\n", "points = 2", ""},
-        {"bytes above 127", "0 1\n1 2\xc3\xa9\n", "points = 2", "reading stopped at \"\\xC3\\xA9\""},
+        {"bytes above 127", "0 1\n1 2\xc3\xa9\n", "points = 2",
+         "reading stopped at \"\\xC3\\xA9\""},
         {"NUL", std::string("0 1\n1 2\n\0\n", 9), "points = 2", "reading stopped at \"\\x00\""},
         {"byte 26", "0 1\n1 2\n\x1a", "points = 2", "reading stopped at \"\\x1A\""},
     };
@@ -418,6 +450,35 @@ TEST(Run, HostileInputIsReadSafely) {
             EXPECT_NE(result.err.find(c.diagnostic), std::string::npos) << result.err;
         }
     }
+}
+
+}  // namespace
+}  // namespace wavetrak
+
+namespace wavetrak {
+namespace {
+
+// More than 1000 cases: every case is fitted and recorded, the synthesis reads back only the
+// first 1000 components and says so on standard error.
+TEST(Run, SynthesisReadsBackAtMostOneThousandComponents) {
+    testing::TempDir dir;
+    std::string parameters = "0\n1005\n";
+    for (int k = 0; k < 1005; ++k) parameters += "12 2\n";
+    dir.write("wavetrak.in", parameters);
+    dir.write("b.in", "0 1\n1 2\n");
+    dir.write("a.in", "0 1\n");
+    auto result = testing::run_program(dir);
+    EXPECT_EQ(result.status, 0);
+    std::string components = dir.read("b.out");
+    EXPECT_EQ(std::count(components.begin(), components.end(), '\n'), 1005);
+    std::string out = result.out;
+    std::size_t echoed = 0;
+    for (std::size_t at = out.find("\n amp="); at != std::string::npos;
+         at = out.find("\n amp=", at + 1))
+        ++echoed;
+    EXPECT_EQ(echoed, 1000u);
+    EXPECT_EQ(result.err,
+              "b_wavetrak: b.out: only the first 1000 components are read; the rest is ignored\n");
 }
 
 }  // namespace

@@ -74,8 +74,8 @@ bool TempDir::exists(const std::string& name) const {
 }
 
 ProgramResult run_program(const TempDir& dir) {
-    std::string command = "cd '" + dir.path().string() + "' && '" WAVETRAK_BINARY
-                          "' > .transcript 2> .diagnostics < /dev/null";
+    std::string command = "cd '" + dir.path().string() +
+                          "' && '" WAVETRAK_BINARY "' > .transcript 2> .diagnostics < /dev/null";
     int raw = std::system(command.c_str());
     ProgramResult result;
     result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;

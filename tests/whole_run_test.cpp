@@ -20,8 +20,8 @@ std::string tones_with_bursts(int n, double rate) {
     for (int i = 0; i < n; ++i) {
         double t = i / rate;
         double burst = std::fmod(t, 0.5) < 0.25 ? 1.0 : 0.0;
-        double v = 1.3 * std::sin(2 * M_PI * 50 * t - 0.2) + burst * 0.8 * std::sin(2 * M_PI * 120 * t - 1.0) +
-                   0.1 * std::sin(i * 12.9898);
+        double v = 1.3 * std::sin(2 * M_PI * 50 * t - 0.2) +
+                   burst * 0.8 * std::sin(2 * M_PI * 120 * t - 1.0) + 0.1 * std::sin(i * 12.9898);
         std::snprintf(line, sizeof line, "%.7f %.7f\n", t, v);
         text += line;
     }
@@ -35,7 +35,8 @@ struct RunInput {
 };
 
 std::string run_in(const TempDir& dir, const RunInput& input, int threads, bool shortcuts) {
-    for (const char* output : {"b.out", "error.out", "synth.out"}) std::filesystem::remove(dir.path() / output);
+    for (const char* output : {"b.out", "error.out", "synth.out"})
+        std::filesystem::remove(dir.path() / output);
     dir.write("wavetrak.in", input.parameters);
     dir.write("b.in", input.time_history);
     dir.write("a.in", input.time_history);
@@ -43,13 +44,14 @@ std::string run_in(const TempDir& dir, const RunInput& input, int threads, bool 
     t.state->shortcuts = shortcuts;
     WorkerPool pool(threads);
     int status = run_wavetrak(*t.state, pool);
-    return std::to_string(status) + testing::mask_elapsed(t.transcript()) + t.diagnostics() +
-           "|" + dir.read("b.out") + "|" + dir.read("error.out") + "|" + dir.read("synth.out");
+    return std::to_string(status) + testing::mask_elapsed(t.transcript()) + t.diagnostics() + "|" +
+           dir.read("b.out") + "|" + dir.read("error.out") + "|" + dir.read("synth.out");
 }
 
 TEST(WholeRun, SameBytesForAnyThreadCountAndWithoutShortcuts) {
     const RunInput inputs[] = {
-        {"bursts, an empty band", "240\n4\n50 5\n120 10\n300 20\n50 2\n", tones_with_bursts(4000, 2000)},
+        {"bursts, an empty band", "240\n4\n50 5\n120 10\n300 20\n50 2\n",
+         tones_with_bursts(4000, 2000)},
         {"one and two trials", "1\n2\n50 5\n120 10\n", tones_with_bursts(500, 2000)},
         {"two trials", "2\n1\n50 5\n", tones_with_bursts(500, 2000)},
         {"constant", "60\n2\n50 5\n120 10\n", "0 0.1\n1 0.1\n2 0.1\n"},

@@ -194,8 +194,9 @@ private:
         RunState& s = state_;
         s.best = slot.trial;
         best_error_ = slot.error;
-        std::fprintf(s.transcript, "\n %6ld  %13.4e  %9.4f %9.4f %9.4f", static_cast<long>(slot.index),
-                     slot.error, slot.trial.amp, slot.trial.omega / s.two_pi, slot.trial.phase);
+        std::fprintf(s.transcript, "\n %6ld  %13.4e  %9.4f %9.4f %9.4f",
+                     static_cast<long>(slot.index), slot.error, slot.trial.amp,
+                     slot.trial.omega / s.two_pi, slot.trial.phase);
     }
 
     // The new residual is worked out point by point on the pool; its sums then run in index
@@ -208,7 +209,8 @@ private:
             int first = 1 + piece * update_piece;
             int last = std::min(n, first + update_piece - 1);
             for (int i = first; i <= last; ++i) {
-                s.amplitude[i] = s.amplitude[i] - std::sin(s.time[i] * best.omega - best.phase) * best.amp;
+                s.amplitude[i] =
+                    s.amplitude[i] - std::sin(s.time[i] * best.omega - best.phase) * best.amp;
             }
         };
         pool_.run((n + update_piece - 1) / update_piece, job);
@@ -230,8 +232,6 @@ private:
 
 }  // namespace
 
-void fit_band(RunState& state, WorkerPool& pool) {
-    BandSearch(state, pool, state.shortcuts).run();
-}
+void fit_band(RunState& state, WorkerPool& pool) { BandSearch(state, pool, state.shortcuts).run(); }
 
 }  // namespace wavetrak

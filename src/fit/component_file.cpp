@@ -9,8 +9,7 @@ namespace wavetrak {
 void write_component_header(std::FILE* file) { std::fprintf(file, "%ld", 0L); }
 
 void write_component(std::FILE* file, const Component& component) {
-    std::fprintf(file, "\n %14.7g %14.7g %14.7g", component.amp, component.omega,
-                 component.phase);
+    std::fprintf(file, "\n %14.7g %14.7g %14.7g", component.amp, component.omega, component.phase);
 }
 
 int read_components(std::FILE* file, std::span<Component, max_components + 1> table) {

@@ -22,8 +22,8 @@ public:
 
     template <class Job>
     void run(int count, Job& job) {
-        run_erased(count, [](void* context, int index) { (*static_cast<Job*>(context))(index); },
-                   &job);
+        run_erased(
+            count, [](void* context, int index) { (*static_cast<Job*>(context))(index); }, &job);
     }
 
 private:

@@ -14,9 +14,10 @@ void read_parameters(RunState& state, std::FILE* file, const char* file_name) {
     std::fputs("\n\n Enter the number of frequencies. \n", state.transcript);
     state.n_cases = 0;
     if (read_numbers(file, state.n_cases) != 1 && state.diagnostics != nullptr) {
-        std::fprintf(state.diagnostics,
-                     "b_wavetrak: %s: the number of frequencies cannot be read; no case is fitted\n",
-                     file_name);
+        std::fprintf(
+            state.diagnostics,
+            "b_wavetrak: %s: the number of frequencies cannot be read; no case is fitted\n",
+            file_name);
     }
     if (state.n_cases > max_cases) {
         if (state.diagnostics != nullptr) {
@@ -73,8 +74,7 @@ std::int32_t trial_step(double sample_rate, double f_max) {
 
 void derive_sampling(RunState& state) {
     int n = state.n_points;
-    state.sample_rate =
-        1.0 / ((state.time[n] - state.time[1]) / static_cast<double>(n - 1));
+    state.sample_rate = 1.0 / ((state.time[n] - state.time[1]) / static_cast<double>(n - 1));
     state.dr = trial_step(state.sample_rate, state.f_max);
     std::fprintf(state.transcript, "\n sample rate = %10.4g  dr= %ld \n", state.sample_rate,
                  static_cast<long>(state.dr));

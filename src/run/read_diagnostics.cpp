@@ -75,15 +75,15 @@ void report_read_stop(std::FILE* diagnostics, std::FILE* file, const char* file_
     }
     std::fputs("reading stopped at ", diagnostics);
     print_excerpt(diagnostics, file);
-    std::fprintf(diagnostics, ", which is not a number; %ld %s kept\n", records_kept,
-                 record_word);
+    std::fprintf(diagnostics, ", which is not a number; %ld %s kept\n", records_kept, record_word);
 }
 
-void report_capacity(std::FILE* diagnostics, std::FILE* file, const char* file_name,
-                     long capacity, const char* record_word) {
+void report_capacity(std::FILE* diagnostics, std::FILE* file, const char* file_name, long capacity,
+                     const char* record_word) {
     if (diagnostics == nullptr || std::ferror(file) || !text_remains(file)) return;
-    std::fprintf(diagnostics, "b_wavetrak: %s: only the first %ld %s are read; the rest is ignored\n",
-                 file_name, capacity, record_word);
+    std::fprintf(diagnostics,
+                 "b_wavetrak: %s: only the first %ld %s are read; the rest is ignored\n", file_name,
+                 capacity, record_word);
 }
 
 bool report_read_error(std::FILE* diagnostics, std::FILE* file, const char* file_name) {

@@ -14,8 +14,8 @@ void report_read_stop(std::FILE* diagnostics, std::FILE* file, const char* file_
                       long records_kept, const char* record_word);
 
 // After a read loop has stopped at its capacity: one line if the file still holds numbers.
-void report_capacity(std::FILE* diagnostics, std::FILE* file, const char* file_name,
-                     long capacity, const char* record_word);
+void report_capacity(std::FILE* diagnostics, std::FILE* file, const char* file_name, long capacity,
+                     const char* record_word);
 
 // A read error that is not the end of the file (for example a directory given as a file).
 // Returns true, and prints a line naming the file, when the file reports one.

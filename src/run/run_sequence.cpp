@@ -33,7 +33,8 @@ bool transcript_written(RunState& state) {
 
 void print_banner(std::FILE* transcript) {
     std::fputs("\n b_wavetrak  version 1.1   August 25, 2005\n", transcript);
-    std::fputs("\n by the b_wavetrak maintainers, maintainers@b-wavetrak.example.org \n", transcript);
+    std::fputs("\n by the b_wavetrak maintainers, maintainers@b-wavetrak.example.org \n",
+               transcript);
     std::fputs("\n This program performs a sine curve-fit for an input file. \n", transcript);
     std::fputs("\n The input file must be: time(sec) and amplitude(units) ", transcript);
     std::fputs("\n Format is free, but no header lines allowed.\n", transcript);

@@ -19,7 +19,8 @@ constexpr int chunk_points = 16384;
 constexpr int chunk_parts = 32;
 
 bool close_input(RunState& state, int slot) {
-    bool failed = report_read_error(state.diagnostics, state.slots[slot].file, state.slots[slot].name);
+    bool failed =
+        report_read_error(state.diagnostics, state.slots[slot].file, state.slots[slot].name);
     close_slot(state, slot);
     return !failed;
 }
@@ -33,7 +34,11 @@ int read_and_echo_components(RunState& state, std::FILE* component_file, const c
         std::fprintf(state.transcript, "\n amp=%10.4f   freq=%10.3f   phase=%10.3f", c.amp,
                      c.omega / state.two_pi, c.phase);
     }
-    report_read_stop(state.diagnostics, component_file, file_name, count, "components");
+    if (count == max_components) {
+        report_capacity(state.diagnostics, component_file, file_name, max_components, "components");
+    } else {
+        report_read_stop(state.diagnostics, component_file, file_name, count, "components");
+    }
     return count;
 }
 

@@ -13,8 +13,7 @@ bool synthesize(RunState& state, WorkerPool& pool);
 
 // The steps of the phase, on open files.
 // Reads the components into `components`, echoing each; returns their count.
-int read_and_echo_components(RunState& state, std::FILE* component_file,
-                             const char* file_name);
+int read_and_echo_components(RunState& state, std::FILE* component_file, const char* file_name);
 // Reads the reference points into `time` and `reference`; returns their count.
 int read_reference(RunState& state, std::FILE* reference_file, const char* file_name);
 // Subtracts components 1..n_components from reference[1..n_points] in place and writes one
