@@ -51,12 +51,12 @@ std::string run_in(const TempDir& dir, const RunInput& input, int threads, bool 
 TEST(WholeRun, SameBytesForAnyThreadCountAndWithoutShortcuts) {
     const RunInput inputs[] = {
         {"bursts, an empty band", "240\n4\n50 5\n120 10\n300 20\n50 2\n",
-         tones_with_bursts(4000, 2000)},
-        {"one and two trials", "1\n2\n50 5\n120 10\n", tones_with_bursts(500, 2000)},
-        {"two trials", "2\n1\n50 5\n", tones_with_bursts(500, 2000)},
+         tones_with_bursts(6000, 2000)},
+        {"one and two trials", "1\n2\n50 5\n120 10\n", tones_with_bursts(5000, 2000)},
+        {"two trials", "2\n1\n50 5\n", tones_with_bursts(5000, 2000)},
         {"constant", "60\n2\n50 5\n120 10\n", "0 0.1\n1 0.1\n2 0.1\n"},
         {"no points", "60\n2\n50 5\n120 10\n", ""},
-        {"an infinite time", "90\n2\n50 5\n120 10\n", tones_with_bursts(300, 2000) + "1e999 0.5\n"},
+        {"an infinite time", "90\n2\n50 5\n120 10\n", tones_with_bursts(5000, 2000) + "1e999 0.5\n"},
     };
     TempDir dir;
     std::string previous = std::filesystem::current_path();

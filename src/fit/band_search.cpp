@@ -24,6 +24,10 @@ constexpr int first_stage_trials_per_thread = 8;
 // Points per piece when the residual update is spread over the threads.
 constexpr int update_piece = 4096;
 
+// Below this many points a trial costs less than handing it to another thread; such a search
+// runs on the calling thread alone (with the same results, as for any thread count).
+constexpr int min_points_to_share = 4096;
+
 struct TrialSlot {
     std::int64_t index = 0;
     bool refine = false;
@@ -65,6 +69,7 @@ public:
         Statistics stats = residual_statistics(s.amplitude.data(), s.n_points);
         std::fprintf(s.transcript, "\n ave=%12.4g  sd=%12.4g", stats.ave, stats.sd);
 
+        threads_ = s.n_points < min_points_to_share ? 1 : pool_.size();
         best_error_ = 1e53;
         amp_ceiling_ = 2.0 * stats.sd;
         residual_norm_ = std::sqrt(stats.sum_of_squares);
@@ -77,7 +82,7 @@ public:
         std::int64_t trial_index = 1;
         while (trial_index <= s.n_trials) {
             int per_thread = trial_index > refine_after_ ? 1 : first_stage_trials_per_thread;
-            int depth = std::min(pool_.size() * per_thread, batch_capacity);
+            int depth = std::min(threads_ * per_thread, batch_capacity);
             int count = 0;
             for (; count < depth && trial_index <= s.n_trials; ++count) {
                 draw_trial(batch_[count], trial_index);
@@ -161,7 +166,11 @@ private:
             slot.error = evaluate(slot.trial, bound);
             published_[k].store(slot.error, std::memory_order_relaxed);
         };
-        pool_.run(count - first, job);
+        if (threads_ == 1) {
+            for (int offset = 0; offset < count - first; ++offset) job(offset);
+        } else {
+            pool_.run(count - first, job);
+        }
     }
 
     // Runs the acceptance test on the batch in trial order. An error computed against an
@@ -221,6 +230,7 @@ private:
     RunState& state_;
     WorkerPool& pool_;
     bool shortcuts_;
+    int threads_ = 1;
     double best_error_ = 1e53;
     double amp_ceiling_ = 0.0;
     double residual_norm_ = 0.0;
