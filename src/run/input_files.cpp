@@ -43,23 +43,30 @@ void read_parameters(RunState& state, std::FILE* file, const char* file_name) {
     }
 }
 
-bool read_time_history(RunState& state, std::FILE* file, const char* file_name) {
+int read_point_pairs(RunState& state, std::FILE* file, const char* file_name, double* values) {
     int i = 1;
     int result = 0;
     for (;;) {
-        double* const point[] = {&state.time[i], &state.amplitude[i]};
+        // Cleared first, so a last line holding only a time gives the value 0.0.
+        state.time[i] = 0.0;
+        values[i] = 0.0;
+        double* const point[] = {&state.time[i], &values[i]};
         result = read_numbers(file, point);
         if (result == 0 || result == end_of_input) break;
         ++i;
         if (i == point_slots) break;
     }
-    state.n_points = i - 1;
-    if (report_read_error(state.diagnostics, file, file_name)) return false;
     if (i == point_slots) {
         report_capacity(state.diagnostics, file, file_name, max_points, "points");
     } else if (result == 0) {
-        report_read_stop(state.diagnostics, file, file_name, state.n_points, "points");
+        report_read_stop(state.diagnostics, file, file_name, i - 1, "points");
     }
+    return i - 1;
+}
+
+bool read_time_history(RunState& state, std::FILE* file, const char* file_name) {
+    state.n_points = read_point_pairs(state, file, file_name, state.amplitude.data());
+    if (report_read_error(state.diagnostics, file, file_name)) return false;
     std::fprintf(state.transcript, "\n number of input file points = %ld",
                  static_cast<long>(state.n_points));
     return true;

@@ -11,6 +11,12 @@ namespace wavetrak {
 // Fills n_trials, n_cases (0 when unreadable, at most max_cases), the band table and f_max.
 void read_parameters(RunState& state, std::FILE* file, const char* file_name);
 
+// Pairs of time and value into time[1..] and values[1..], at most max_points, until the first
+// read that converts no number; a pair cut short keeps 0.0 for its value. Says on the
+// diagnostics where reading stopped early, or that points beyond the limit were left out.
+// Returns the number of pairs read.
+int read_point_pairs(RunState& state, std::FILE* file, const char* file_name, double* values);
+
 // Time-history file: pairs of time and amplitude, at most max_points. Sets n_points and prints
 // it. Returns false on a read error that is not the end of the file.
 bool read_time_history(RunState& state, std::FILE* file, const char* file_name);

@@ -7,7 +7,7 @@
 
 #include "fit/component_file.h"
 #include "run/file_slots.h"
-#include "run/numeric_reader.h"
+#include "run/input_files.h"
 #include "run/read_diagnostics.h"
 #include "synth/record_format.h"
 
@@ -43,25 +43,7 @@ int read_and_echo_components(RunState& state, std::FILE* component_file, const c
 }
 
 int read_reference(RunState& state, std::FILE* reference_file, const char* file_name) {
-    int j = 1;
-    int result = 0;
-    for (;;) {
-        // Cleared first, so a last line holding only a time gives the value 0.0.
-        state.time[j] = 0.0;
-        state.reference[j] = 0.0;
-        double* const point[] = {&state.time[j], &state.reference[j]};
-        result = read_numbers(reference_file, point);
-        if (result == 0 || result == end_of_input) break;
-        ++j;
-        if (j == point_slots) break;
-    }
-    if (std::ferror(reference_file)) return j - 1;
-    if (j == point_slots) {
-        report_capacity(state.diagnostics, reference_file, file_name, max_points, "points");
-    } else if (result == 0) {
-        report_read_stop(state.diagnostics, reference_file, file_name, j - 1, "points");
-    }
-    return j - 1;
+    return read_point_pairs(state, reference_file, file_name, state.reference.data());
 }
 
 void synthesize_points(RunState& state, WorkerPool& pool, int n_components, int n_points,
